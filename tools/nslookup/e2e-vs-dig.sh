@@ -14,6 +14,7 @@ if [ "${1:-}" != --inside ]; then
 fi
 exe=$2
 server=127.0.0.1
+. "$here/wineserver-lib.sh"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
@@ -21,22 +22,6 @@ failures=0
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
-}
-
-# Wine creates a program's sockets in the wineserver, so in the wineserver's network namespace.
-# One started from another namespace (another session's, on the same prefix) would send the
-# stand-in's queries to that namespace's loopback, where this server is not.
-check_wineserver_namespace() {
-  local prefix=${DRAVELO_WINEPREFIX:-$root/build/wineprefix} want p
-  [ -d "$prefix" ] || return 0
-  want=$(printf 'server-%x-%x' $(stat -c '%d %i' "$prefix"))
-  for p in /proc/[0-9]*; do
-    [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$want" ] || continue
-    [ "$(readlink "$p/ns/net")" = "$(readlink /proc/self/ns/net)" ] && continue
-    echo "e2e: the wineserver for $prefix (pid ${p#/proc/}) runs in another network namespace;" \
-         "the stand-in's queries would not reach this one's DNS server." >&2
-    exit 1
-  done
 }
 
 # Runs the stand-in: stdout to $tmp/out (CR LF kept), stderr to $tmp/err, status to $rc.
@@ -171,7 +156,7 @@ expect_error() {
 
 dig_status() { ask_dig -t "$1" "$2" | sed -n 's/.*status: \([A-Z]*\),.*/\1/p'; }
 
-check_wineserver_namespace
+require_wineserver_here || exit 1
 for tool in dig named-checkzone; do
   command -v "$tool" > /dev/null || { echo "e2e: $tool is missing (tools/setup installs it)" >&2; exit 1; }
 done
