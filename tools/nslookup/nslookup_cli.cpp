@@ -73,14 +73,14 @@ Parsed make_request(std::string_view name, std::optional<std::uint16_t> type,
   return Parsed{std::move(req), {}};
 }
 
-std::string_view rcode_text(std::uint8_t rcode) {
+std::string rcode_text(std::uint8_t rcode) {
   switch (rcode) {
     case dns::rcode::format_error: return "Format error";
     case dns::rcode::server_failure: return "Server failed";
     case dns::rcode::name_error: return "Non-existent domain";
     case dns::rcode::not_implemented: return "Not implemented";
     case dns::rcode::refused: return "Query refused";
-    default: return "Unspecified error";
+    default: return "Error code " + std::to_string(rcode);
   }
 }
 

@@ -208,7 +208,7 @@ TEST(AddResponse, ErrorRcodesNameTheQueryOnStderr) {
       {dns::rcode::refused, "Query refused"},
       {dns::rcode::format_error, "Format error"},
       {dns::rcode::not_implemented, "Not implemented"},
-      {9, "Unspecified error"},
+      {9, "Error code 9"},
   };
   const Request req = request("nowhere.dravelo.test", dns::rrtype::MX, Style::records);
   for (const auto& c : cases) {
