@@ -24,6 +24,8 @@ void SetKeyFilter(KeyFilter filter) { g_keyFilter = filter; }
 
 bool QuitRequested() { return g_quitRequested; }
 
+void ForgetQuitRequest() { g_quitRequested = false; }
+
 void PumpPendingEvents() {
   MSG message;
   while (!g_quitRequested && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

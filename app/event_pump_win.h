@@ -18,3 +18,5 @@ int RunEventLoop();
 
 // Whether a quit request has been seen (and is kept for the event loop).
 bool QuitRequested();
+// Drops a kept quit request, for a process that opens a window again (the tests do).
+void ForgetQuitRequest();

@@ -55,6 +55,8 @@ LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lPara
       InvalidateRect(label, nullptr, FALSE);
       return result;
     }
+    case WM_GETFONT:
+      return DataOf(label) ? reinterpret_cast<LRESULT>(DataOf(label)->font) : 0;
     case WM_ERASEBKGND:
       return 1;  // Paint fills the whole label
     case WM_PAINT:

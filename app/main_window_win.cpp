@@ -204,8 +204,12 @@ void FillComboBox(HWND combo, const ControlDescription& entry) {
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   SetWindowTextA(combo, entry.text);  // after the list, so that no item counts as selected
   SendMessageA(combo, CB_LIMITTEXT, 0, 0);
-  LRESULT itemHeight = SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0);
-  SendMessageA(combo, CB_SETITEMHEIGHT, 0, itemHeight + 1);
+  LRESULT itemHeight = SendMessageA(combo, CB_GETITEMHEIGHT, 0, 0) + 1;
+  SendMessageA(combo, CB_SETITEMHEIGHT, 0, itemHeight);
+  // Wine takes CB_SETITEMHEIGHT only for owner-drawn lists; the list box itself takes it anywhere.
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  if (GetComboBoxInfo(combo, &parts)) SendMessageA(parts.hwndList, LB_SETITEMHEIGHT, 0, itemHeight);
   SendMessageA(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, 0));
 }
 
