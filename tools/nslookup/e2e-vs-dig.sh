@@ -14,7 +14,7 @@ if [ "${1:-}" != --inside ]; then
 fi
 exe=$2
 server=127.0.0.1
-. "$here/wineserver-lib.sh"
+. "$here/../wineserver-lib.sh"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0

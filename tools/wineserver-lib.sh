@@ -1,9 +1,9 @@
-# Sourced by the stand-in's scripts. Wine makes a program's sockets in the wineserver, so in the
-# wineserver's network namespace, and every namespace on this machine shares one wineserver per
+# Sourced by the Wine bench and the stand-in's scripts. Wine makes a program's sockets in the
+# wineserver, so in the wineserver's network namespace, and every namespace on this machine shares one wineserver per
 # prefix. A wineserver started from another namespace (another session's) would send the
 # stand-in's queries to that namespace's loopback, where our DNS server is not.
 
-wine_prefix() { echo "${DRAVELO_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/wineprefix}"; }
+wine_prefix() { echo "${DRAVELO_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix}"; }
 
 # The pid of the running wineserver of the prefix, if any (it works in a directory named after
 # the prefix's device and inode).
