@@ -11,7 +11,10 @@
 #include "app/label_win.h"
 #include "app/timer_win.h"
 #include "app/window_description_win.h"
+#include "lookup/command_runner.h"
+#include "lookup/console_win.h"
 #include "lookup/lookup_request.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -397,6 +400,35 @@ TEST_F(LabelPixels, StatusLineIsBlueWithAWhiteEdgeUpAndLeft) {
   }
   EXPECT_GT(edged, 5);
   EXPECT_EQ(wrongSide, 0);
+}
+
+}  // namespace
+
+namespace {
+
+ULONGLONG CpuMs() {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  auto ms = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000; };
+  return ms(kernel) + ms(user);
+}
+
+TEST(EventPump, APendingQuitStopsThePumpAndDoesNotMakeTheWaitSpin) {
+  PostQuitMessage(7);
+  PostMessageA(nullptr, WM_NULL, 0, 0);
+  PumpPendingEvents();
+  ASSERT_TRUE(QuitRequested());
+  Win32Console os(PumpPendingEvents);
+  ULONGLONG cpuBefore = CpuMs();
+  DWORD wallBefore = GetTickCount();
+  RunResult r = RunConsoleCommand(Text((Helper() + " idle 800").c_str()), os);
+  DWORD wall = GetTickCount() - wallBefore;
+  ULONGLONG cpu = CpuMs() - cpuBefore;
+  EXPECT_EQ(r.status, RunStatus::Finished);
+  EXPECT_GE(wall, 700u);
+  EXPECT_LT(cpu, wall / 4) << "cpu " << cpu << " ms over " << wall << " ms";
+  EXPECT_EQ(RunEventLoop(), 7) << "the kept request ends the event loop with its code";
+  ForgetQuitRequest();
 }
 
 }  // namespace
