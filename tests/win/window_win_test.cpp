@@ -268,12 +268,55 @@ TEST_F(MainWindow, GivesTheFocusBackAfterDeactivation) {
 }
 
 TEST_F(MainWindow, OperatorLabelFollowsTheResolverBox) {
+  PumpFor(250);
   EXPECT_EQ(TextOf(Control(标签1)), "DNS所属运营商") << "before the first tick";
-  PumpFor(800);
-  EXPECT_EQ(TextOf(Control(标签1)), "国内公共DNS");
+  PumpFor(550);
+  EXPECT_EQ(TextOf(Control(标签1)), "国内公共DNS") << "the first tick, with the initial text";
   SendMessageA(Control(组合框1), CB_SETCURSEL, 2, 0);  // "8.8.8.8"
   PumpFor(700);
   EXPECT_EQ(TextOf(Control(标签1)), "国际公共DNS");
+}
+
+// Runs inside the lookup's wait, from a thread timer of the test's own.
+struct DuringLookup {
+  HWND window;
+  std::string operatorLabel, status, output;
+};
+DuringLookup* g_during = nullptr;
+
+void CALLBACK ChangeResolver(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  SetWindowTextA(GetDlgItem(g_during->window, 组合框1), "8.8.8.8");
+}
+
+void CALLBACK LookAndClose(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  g_during->operatorLabel = TextOf(GetDlgItem(g_during->window, 标签1));
+  g_during->status = TextOf(GetDlgItem(g_during->window, 标签4));
+  g_during->output = TextOf(GetDlgItem(g_during->window, 编辑框2));
+  DestroyWindow(g_during->window);
+}
+
+TEST_F(MainWindow, OperatorLabelKeepsFollowingWhileALookupWaits) {
+  char saved[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, saved);
+  SetCurrentDirectoryA((ExeFolder() + "hang").c_str());  // its nslookup.exe never ends
+  SetWindowTextA(Control(组合框1), "127.0.0.1");
+  SetWindowTextA(Control(编辑框2), "earlier output");
+  DuringLookup during{window_, "", "", ""};
+  g_during = &during;
+  SetTimer(nullptr, 0, 200, ChangeResolver);
+  SetTimer(nullptr, 0, 1400, LookAndClose);
+  PostMessageA(Control(按钮1), BM_CLICK, 0, 0);
+  DWORD start = GetTickCount();
+  PumpPendingEvents();  // the click's lookup runs in here until the window is closed
+  while (IsWindow(window_) && GetTickCount() - start < 5000) PumpFor(50);
+  SetCurrentDirectoryA(saved);
+  g_during = nullptr;
+  EXPECT_EQ(during.operatorLabel, "国际公共DNS");
+  EXPECT_EQ(during.status, kRunningStatus);
+  EXPECT_EQ(during.output, "earlier output");
+  EXPECT_FALSE(IsWindow(window_));
 }
 
 // A timer control under a parent of its own, counting the ticks that reach the parent.
@@ -331,6 +374,12 @@ TEST_F(TimerControl, NegativeOrZeroPeriodLeavesItIdle) {
   Write(50);
   Write(-5);
   EXPECT_EQ(MsUntilTick(300), -1);
+}
+
+TEST_F(TimerControl, NoTickComesOnceItsWindowIsGone) {
+  Write(20);
+  DestroyWindow(timer_);
+  EXPECT_EQ(MsUntilTick(200), -1);
 }
 
 TEST_F(TimerControl, AtMostOneTickIsPending) {
