@@ -12,9 +12,9 @@ prefix_wineserver_pid() {
   prefix=$(wine_prefix)
   [ -d "$prefix" ] || return 0
   want=$(printf 'server-%x-%x' $(stat -c '%d %i' "$prefix"))
-  for p in /proc/[0-9]*; do
-    if [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$want" ]; then
-      echo "${p#/proc/}"
+  for p in $(pgrep wineserver); do
+    if [ "$(basename "$(readlink "/proc/$p/cwd" 2>/dev/null)")" = "$want" ]; then
+      echo "$p"
       return 0
     fi
   done
