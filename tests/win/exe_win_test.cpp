@@ -117,6 +117,20 @@ TEST(DraveloExe, RunsItsChildrenInTheExeFolder) {
       << "the stand-in beside the exe ran, not one from C:\\";
 }
 
+TEST(DraveloExe, OperatorLabelFollowsAChosenListItemWithinHalfASecond) {
+  RunningExe exe(PrepareFolder("label", "echo\\nslookup.exe"));
+  ASSERT_TRUE(exe.window());
+  for (int i = 0; i < 50 && TextOf(exe.Control(标签1)) != "国内公共DNS"; ++i) Sleep(20);
+  ASSERT_EQ(TextOf(exe.Control(标签1)), "国内公共DNS");
+  SendMessageA(exe.Control(组合框1), CB_SETCURSEL, 3, 0);  // "119.29.29.29"
+  DWORD chosen = GetTickCount();
+  while (TextOf(exe.Control(标签1)) != "腾讯DNS" && GetTickCount() - chosen < 2000) Sleep(5);
+  EXPECT_EQ(TextOf(exe.Control(标签1)), "腾讯DNS");
+  EXPECT_LE(GetTickCount() - chosen, 650u) << "the next tick";
+  PostMessageA(exe.window(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(exe.ExitCodeWithin(3000), 0) << "and with the window, its timer is gone";
+}
+
 TEST(DraveloExe, EscFromTheOutputBoxEndsWithExitCodeZero) {
   RunningExe exe(PrepareFolder("esc", "echo\\nslookup.exe"));
   ASSERT_TRUE(exe.window());
