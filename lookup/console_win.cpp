@@ -16,6 +16,17 @@ UniqueHandle MakeKillOnCloseJob() {
   return job;
 }
 
+// No window, no standard input; standard output and standard error both into `output`.
+STARTUPINFOA HiddenWithOutputTo(HANDLE output) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  return startup;
+}
+
 }  // namespace
 
 class Win32Console::Child : public ChildProcess {
@@ -78,13 +89,7 @@ StartOutcome Win32Console::Start(const Text& commandLine) {
   // Only the write end goes to the child; our end must not leak into it (or into later children).
   SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdOutput = writeEnd.get();
-  startup.hStdError = writeEnd.get();
-
+  STARTUPINFOA startup = HiddenWithOutputTo(writeEnd.get());
   // CreateProcessA may write into the command line, so it gets a copy of its own.
   std::string line(commandLine.view());
   PROCESS_INFORMATION started{};
