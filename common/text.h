@@ -25,7 +25,6 @@ class Text {
     bytes_ += more;
     return *this;
   }
-  void push_back(char byte) { bytes_.push_back(byte); }
 
  private:
   std::string bytes_;

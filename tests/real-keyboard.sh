@@ -5,10 +5,11 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=$1 probe=$2
 bench=$root/tools/wine-bench
+. "$root/tools/xvfb-lib.sh"
 "$bench" "$exe" &
 app=$!
 for _ in $(seq 1 100); do
-  xid=$(xwininfo -root -tree 2>/dev/null | awk '/"Dravelo by:Tovric"/ { print $1; exit }')
+  xid=$(main_window_xid)
   [ -n "$xid" ] && break
   sleep 0.1
 done

@@ -16,3 +16,14 @@ start_xvfb() {
   return 1
 }
 stop_xvfb() { [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; wait "${xvfb_pid:-}" 2>/dev/null || true; }
+
+# The X window id of dravelo's main window, or nothing while it is not there.
+main_window_xid() {
+  xwininfo -root -tree 2>/dev/null | awk '/"Dravelo by:Tovric"/ { print $1; exit }'
+}
+
+# Saves a PNG of dravelo's main window, frame included.
+capture_main_window() {
+  mkdir -p "$(dirname "$1")"
+  import -window "$(main_window_xid)" "$1"
+}
